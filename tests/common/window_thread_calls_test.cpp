@@ -7,28 +7,14 @@
 #include <vector>
 
 #include "common/serving_mutex.h"
+#include "support/fake_loop.h"
 
 namespace korv {
 namespace {
 
 using namespace std::chrono_literals;
 
-// A stand-in for the window thread's event loop: woken through the hook, it serves the calls.
-class FakeLoop {
-public:
-    FakeLoop() : calls([this] { woken = true; }) {}
-
-    // Runs the loop until `finished` holds: serves whenever woken, as an event loop would.
-    void runUntil(const std::function<bool()>& finished) {
-        while (!finished()) {
-            if (woken.exchange(false)) calls.serve();
-            std::this_thread::yield();
-        }
-    }
-
-    std::atomic<bool> woken{false};
-    WindowThreadCalls calls;
-};
+using testing::FakeLoop;
 
 TEST(WindowThreadCalls, CallsFromAnotherThreadRunOnTheWindowThreadInOrder) {
     FakeLoop loop;
