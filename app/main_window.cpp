@@ -12,6 +12,10 @@
 #include "app/text_codec.h"
 #include "common/cp1251.h"
 
+// The pictures live in a static library; their registration must be pulled in by hand, and
+// outside any namespace.
+static void registerPictures() { Q_INIT_RESOURCE(pictures); }
+
 namespace korv {
 
 namespace {
@@ -73,7 +77,7 @@ MainWindow::MainWindow(int logicalDpi)
       crcReceivedLabel_(this),
       crcLabel_(this),
       okButton_(this),
-      errorPicture_(QPixmap(":/BITMAP0"), this),
+      errorPicture_((registerPictures(), QPixmap(":/BITMAP0")), this),
       successText_(this),
       versionLabel_(this) {
     const QPalette system = palette();

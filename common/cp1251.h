@@ -7,7 +7,8 @@
 
 namespace korv::cp1251 {
 
-// The Unicode character of a Windows-1251 byte (0x98, unassigned, maps to U+FFFD).
+// The Unicode character of a Windows-1251 byte (0x98, unassigned, maps to U+0098 as Windows
+// does, so that every byte survives the round trip).
 char16_t toUnicode(unsigned char byte);
 
 // The Windows-1251 byte for a Unicode character; '?' for one the code page lacks.

@@ -93,7 +93,7 @@ protected:
                     duringDelay = [this] {
                         // The ticks come while the reader waits; they run once it lets go.
                         tickThread = std::thread([this] {
-                            for (int i = 0; i < 3; ++i) timers.timer->elapse();
+                            for (int i = 0; i < 3; ++i) form.exchange().tick();
                         });
                     };
                     break;

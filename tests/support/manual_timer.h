@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -27,7 +28,7 @@ public:
 
 private:
     std::function<void()> tick_;
-    bool running_ = false;
+    std::atomic<bool> running_{false};
 };
 
 // Hands out a ManualTimer and remembers it for the test.

@@ -67,8 +67,8 @@ TEST(ThreadTimer, StopFromInsideATickAndDestroyWhileRunning) {
     TickCounter counter;
     std::atomic<ThreadTimer*> self{nullptr};
     auto timer = std::make_unique<ThreadTimer>(1ms, [&] {
-        counter.tick();
         self.load()->stop();
+        counter.tick();
     });
     self = timer.get();
     timer->start();
