@@ -72,7 +72,11 @@ public:
         }
     }
 
-    devsim::Report report(const std::optional<std::string>& expected) const { return device_.report(expected); }
+    devsim::Report report(const std::optional<std::string>& expected) const {
+        devsim::Report r = device_.report(expected);
+        r.clockOrigin = std::chrono::duration<double>(start_.time_since_epoch()).count();
+        return r;
+    }
 
 private:
     double seconds(Clock::time_point t) const { return std::chrono::duration<double>(t - start_).count(); }

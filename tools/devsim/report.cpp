@@ -33,6 +33,7 @@ std::string Report::toJson() const {
     std::string turnarounds;
     for (double t : turnaroundsUs) turnarounds += (turnarounds.empty() ? "" : ",") + number(t);
     std::string j = "{\n";
+    j += "  \"clock_origin\": " + number(clockOrigin) + ",\n";
     j += "  \"image_size\": " + std::to_string(imageSize) + ",\n";
     j += "  \"bytes_received\": " + std::to_string(bytesReceived) + ",\n";
     j += "  \"blocks_answered\": " + std::to_string(blocksAnswered) + ",\n";

@@ -9,6 +9,7 @@ namespace devsim {
 
 // What the simulator saw, written as JSON at exit. Times are seconds since it started.
 struct Report {
+    double clockOrigin = 0;  // the steady clock (CLOCK_MONOTONIC) at start, in seconds
     std::size_t imageSize = 0;
     std::size_t bytesReceived = 0;  // image bytes taken
     int blocksAnswered = 0;
