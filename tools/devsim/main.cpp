@@ -62,12 +62,12 @@ public:
             for (ssize_t i = 0; i < n && !done; ++i) {
                 Clock::time_point at = readAt;
                 if (options_.lineRate) {
-                    // A byte cannot have arrived before the previous one plus its wire time.
+                    // A byte cannot have arrived before the previous one plus its wire time. The
+                    // time is kept, not slept: the device answers only once it has "arrived".
                     at = std::max(readAt, lastTakenIn + kCharacterTime);
-                    sleepUntil(at);
                 }
                 lastTakenIn = at;
-                done = perform(device_.take(static_cast<std::uint8_t>(buffer[i]), seconds(at)));
+                done = perform(device_.take(static_cast<std::uint8_t>(buffer[i]), seconds(at)), at);
             }
         }
     }
@@ -82,7 +82,9 @@ private:
     double seconds(Clock::time_point t) const { return std::chrono::duration<double>(t - start_).count(); }
 
     // Returns true when the simulator is to end.
-    bool perform(const devsim::Action& action) {
+    bool perform(const devsim::Action& action, Clock::time_point arrivedAt) {
+        if (action.writes.empty() && !action.unplug && !action.finished) return false;
+        sleepUntil(arrivedAt);
         for (const devsim::Write& w : action.writes) {
             auto due = Clock::now() + w.pauseBefore;
             if (options_.lineRate) due += kCharacterTime * w.bytes.size();  // the reply's own wire time
