@@ -29,30 +29,24 @@ std::string_view splitOffToken(std::string_view& rest) {
     return token;
 }
 
-// The template with %1 replaced by the name, then every "%2" not directly followed by a digit
-// replaced by the version; a "%2" that the name brought in is replaced too.
-Bytes fillTemplate(const Bytes& pattern, std::string_view name, std::string_view version) {
-    Bytes withName;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern.compare(i, 2, "%1") == 0 &&
-            !(i + 2 < pattern.size() && pattern[i + 2] >= '0' && pattern[i + 2] <= '9')) {
-            withName.append(name);
-            ++i;
-        } else {
-            withName.push_back(pattern[i]);
-        }
-    }
+// Every `marker` ("%1", "%2") of the text that is not directly followed by a digit, replaced.
+Bytes replaceMarker(const Bytes& text, std::string_view marker, std::string_view replacement) {
     Bytes result;
-    for (std::size_t i = 0; i < withName.size(); ++i) {
-        if (withName.compare(i, 2, "%2") == 0 &&
-            !(i + 2 < withName.size() && withName[i + 2] >= '0' && withName[i + 2] <= '9')) {
-            result.append(version);
-            ++i;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digitFollows = i + 2 < text.size() && text[i + 2] >= '0' && text[i + 2] <= '9';
+        if (text.compare(i, marker.size(), marker) == 0 && !digitFollows) {
+            result.append(replacement);
+            i += marker.size() - 1;
         } else {
-            result.push_back(withName[i]);
+            result.push_back(text[i]);
         }
     }
     return result;
+}
+
+// %1 first, then %2: a "%2" that the device name brought in is replaced by the version too.
+Bytes fillTemplate(const Bytes& pattern, std::string_view name, std::string_view version) {
+    return replaceMarker(replaceMarker(pattern, "%1", name), "%2", version);
 }
 
 }  // namespace
