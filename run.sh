@@ -12,4 +12,9 @@ build=build/default
 if [ "${1:-}" = demo ]; then
     exec tools/demo.sh "$build"
 fi
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then
+    echo "No display here: the window cannot open. Run it on a desktop, or try './run.sh demo'," >&2
+    echo "which runs the whole update off screen against the device simulator." >&2
+    exit 1
+fi
 exec "$build/app/korvandelix-bootloader" "$@"
