@@ -33,7 +33,6 @@ public:
     // While blocked, the window and its controls ignore mouse and keyboard input and the close
     // box, but are still drawn and still changed by the program.
     void setInputBlocked(bool blocked);
-    bool inputBlocked() const { return inputBlocked_; }
     void setFieldText(Control c, const Bytes& text);
     Bytes fieldText(Control c) const;
     void setProgress(int blocks);

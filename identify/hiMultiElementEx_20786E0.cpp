@@ -51,8 +51,6 @@ Bytes fillTemplate(const Bytes& pattern, std::string_view name, std::string_view
 
 }  // namespace
 
-TClassMultiElementEx_20786E0::TClassMultiElementEx_20786E0() = default;
-
 const Bytes& TClassMultiElementEx_20786E0::failureText() {
     static const Bytes text = cp1251::fromUtf8("На этом порту устройств не найдено.");
     return text;

@@ -15,8 +15,6 @@ enum LinkStateValue : int { Identifying = 0, Identified = 1 };
 // the status text; owns LinkState.
 class TClassMultiElementEx_20786E0 {
 public:
-    TClassMultiElementEx_20786E0();
-
     // Window thread: the user picked a port.
     void PortSelected(const Value& portName);
     // Window thread: the port has been opened (its number) or not (0).

@@ -12,10 +12,7 @@ namespace korv::testing {
 class ManualTimer : public PeriodicTimer {
 public:
     explicit ManualTimer(std::function<void()> tick) : tick_(std::move(tick)) {}
-    void start() override {
-        running_ = true;
-        ++starts;
-    }
+    void start() override { running_ = true; }
     void stop() override { running_ = false; }
     bool running() const override { return running_; }
 
@@ -23,8 +20,6 @@ public:
     void elapse() {
         if (running_) tick_();
     }
-
-    int starts = 0;
 
 private:
     std::function<void()> tick_;
